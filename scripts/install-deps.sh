@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, but only
+# those that are missing. Without root it only names them.
+set -euo pipefail
+
+# command-or-file package
+needs=(
+    "cmake cmake"
+    "g++ g++"
+    "/usr/include/gtest/gtest.h libgtest-dev"
+    "strace strace"
+    "unshare util-linux"
+    "truncate coreutils"
+)
+
+missing=()
+for need in "${needs[@]}"; do
+    read -r what package <<< "$need"
+    if [[ $what == /* ]]; then
+        [ -e "$what" ] || missing+=("$package")
+    else
+        command -v "$what" > /dev/null || missing+=("$package")
+    fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" != 0 ]; then
+    echo "Missing packages: ${missing[*]}. Install them as root (apt-get install ${missing[*]})." >&2
+    exit 1
+fi
+echo "Installing: ${missing[*]}"
+apt-get update -qq
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"

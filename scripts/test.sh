@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs every test of the project from a fresh clone: installs what the
+# tests need (when run as root on Debian), then builds and tests each
+# configuration. Warnings are errors throughout.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+echo "== native build and tests"
+cmake --workflow --preset default --fresh

@@ -1,0 +1,15 @@
+// Direct I/O port access, with the WinIo library's operation names.
+// One implementation per platform; the tests link a recording double.
+#pragma once
+
+#include <cstdint>
+
+// Opens access to the I/O ports. True means the process may now write.
+bool InitializeWinIo();
+
+// Writes the low `size` bytes of `value` to I/O port `port`. Only size 1 is
+// used. True when the write was made; ports past 0xFFFF are refused.
+bool SetPortVal(std::uint32_t port, std::uint32_t value, std::uint8_t size);
+
+// Ends the access that a successful InitializeWinIo opened.
+void ShutdownWinIo();
