@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "cmdline/help.h"
 #include "cmdline/mode_table.h"
 
 namespace {
@@ -93,6 +94,13 @@ ParseOutcome ParseCommandLine(int argc, const char* const argv[], RunSettings& s
 
     // For a lone "-" this is the terminating NUL, which matches nothing.
     const char letter = FoldToLower(option[1]);
+    if (letter == '?' || letter == 'h') {
+        // The help takes no address: the run goes on with the defaults,
+        // ByteBlasterMV at 0x378.
+        PrintHelp();
+        return ParseOutcome::Proceed;
+    }
+
     const ModeOption* const mode = FindModeOption(letter);
     if (mode == nullptr) {
         std::fputs(UnknownOptionText, stdout);

@@ -3,9 +3,10 @@
 # in for /dev/port (offset = I/O port), and leaving it out refuses access.
 # strace records the system calls, so the order of the report and of the
 # port writes is checked as the kernel saw it.
-# Usage: port_access.sh PATH_TO_VUSK
+# Usage: port_access.sh PATH_TO_VUSK PATH_TO_HELP_GOLDEN_FILE
 set -u
 vusk=$1
+help_text=$(cat "$2")
 . "$(dirname "$0")/common.sh"
 
 [ "$(id -u)" = 0 ] || skip_or_fail "needs root to mount a private /dev"
@@ -91,10 +92,25 @@ granted "-x fffd (last usable base)" $'\n\nXilinx JTAG\n\n' fffd \
     "$(latch_calls 0xfffd 01 0xffff)" "fffd=01 ffff=04" -x fffd
 
 # Access refused: no /dev/port at all.
-ns_run no -x 278
-expect_bytes "refused -x 278" "$work_dir/out" $'\n\nXilinx JTAG\n\n'"$access_error"
-expect_equal "refused -x 278" "exit status" 255 "$status"
-expect_equal "refused -x 278" "port calls" "open O_WRONLY|O_CLOEXEC -1 ENOENT;stdout" "$(port_calls | paste -sd ';')"
+# refused NAME BANNER ARGS...
+refused() {
+    local name=$1 banner=$2
+    shift 2
+    ns_run no "$@"
+    expect_bytes "$name" "$work_dir/out" "$banner$access_error"
+    expect_equal "$name" "exit status" 255 "$status"
+    expect_equal "$name" "port calls" "open O_WRONLY|O_CLOEXEC -1 ENOENT;stdout" "$(port_calls | paste -sd ';')"
+}
+
+refused "refused -x 278" $'\n\nXilinx JTAG\n\n' -x 278
+# The help has no final line feed: the error's leading one ends it.
+refused "refused -?" "$help_text" "-?"
+
+# The help option goes on to latch ByteBlasterMV at the default base,
+# whatever address follows it.
+granted "-h" "$help_text" 378 "$(latch_calls 0x378 00 0x37a)" "37a=04" -h
+granted "-H 278 (address ignored)" "$help_text" 378 "$(latch_calls 0x378 00 0x37a)" "37a=04" -H 278
+granted "-help" "$help_text" 378 "$(latch_calls 0x378 00 0x37a)" "37a=04" -help
 
 # A base whose control register would pass port 0xFFFF: refused before
 # /dev/port is opened, although it is there.
