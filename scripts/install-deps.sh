@@ -11,6 +11,11 @@ needs=(
     "strace strace"
     "unshare util-linux"
     "truncate coreutils"
+    "gzip gzip"
+    "dpkg-deb dpkg"
+    "dpkg-shlibdeps dpkg-dev"
+    "man man-db"
+    "groff groff-base"
 )
 
 missing=()

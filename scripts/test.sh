@@ -9,3 +9,7 @@ bash scripts/install-deps.sh
 
 echo "== native build and tests"
 cmake --workflow --preset default --fresh
+
+echo "== Debian package and its checks"
+cpack --preset deb
+bash tests/package/check_deb.sh build
