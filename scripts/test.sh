@@ -9,3 +9,6 @@ bash scripts/install-deps.sh
 
 echo "== native build and tests"
 cmake --workflow --preset default --fresh
+
+echo "== windows cross-build, tested under wine"
+cmake --workflow --preset windows --fresh
