@@ -16,6 +16,15 @@ needs=(
     "dpkg-shlibdeps dpkg-dev"
     "man man-db"
     "groff groff-base"
+    "unzip unzip"
+)
+
+# The Windows cross-build and its tests under wine. wine32 is an i386
+# package: that architecture is enabled below before installing it.
+needs+=(
+    "i686-w64-mingw32-g++ g++-mingw-w64-i686"
+    "wine wine"
+    "/usr/lib/wine/wine wine32:i386"
 )
 
 missing=()
@@ -35,5 +44,8 @@ if [ "$(id -u)" != 0 ]; then
     exit 1
 fi
 echo "Installing: ${missing[*]}"
+if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
 apt-get update -qq
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"

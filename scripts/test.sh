@@ -10,6 +10,13 @@ bash scripts/install-deps.sh
 echo "== native build and tests"
 cmake --workflow --preset default --fresh
 
+echo "== windows cross-build, tested under wine"
+cmake --workflow --preset windows --fresh
+
 echo "== Debian package and its checks"
 cpack --preset deb
 bash tests/package/check_deb.sh build
+
+echo "== Windows zip and its checks"
+cpack --preset windows
+bash tests/package/check_zip.sh build-windows

@@ -1,0 +1,29 @@
+# vusk.exe is a 32-bit x86 program that starts on a bare Windows: it may
+# import only DLLs that every Windows has, and never WINIO.dll, which it
+# loads itself when it needs it.
+# Usage: check_imports.sh OBJDUMP VUSK_EXE
+set -u
+objdump=$1 vusk_exe=$2
+. "$(dirname "$0")/../process/common.sh"
+
+"$objdump" -p "$vusk_exe" > "$work_dir/headers" || { echo "FAIL: $objdump cannot read $vusk_exe"; exit 1; }
+
+expect_equal "vusk.exe" "file format" "pei-i386" \
+    "$(sed -n 's/.*file format \(.*\)/\1/p' "$work_dir/headers")"
+expect_equal "vusk.exe" "optional header" "010b (PE32)" \
+    "$(sed -n 's/^Magic[[:space:]]*//p' "$work_dir/headers" | tr -s '\t ' ' ')"
+
+# The system DLLs a MinGW program may use, in upper case.
+allowed=" KERNEL32.DLL MSVCRT.DLL NTDLL.DLL ADVAPI32.DLL USER32.DLL "
+imports=$(sed -n 's/.*DLL Name: //p' "$work_dir/headers" | tr -d '\r')
+[ -n "$imports" ] && pass "vusk.exe: has an import table" || fail "vusk.exe: has an import table" "no DLL Name lines"
+for dll in $imports; do
+    upper=$(printf '%s' "$dll" | tr '[:lower:]' '[:upper:]')
+    if [[ $allowed == *" $upper "* ]]; then
+        pass "vusk.exe: imports $dll"
+    else
+        fail "vusk.exe: imports $dll" "not a system DLL on the allow-list:$allowed"
+    fi
+done
+
+finish
