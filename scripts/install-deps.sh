@@ -3,7 +3,7 @@
 # those that are missing. Without root it only names them.
 set -euo pipefail
 
-# command-or-file package
+# command-or-file package (a file may be a glob)
 needs=(
     "cmake cmake"
     "g++ g++"
@@ -11,13 +11,18 @@ needs=(
     "strace strace"
     "unshare util-linux"
     "truncate coreutils"
+    # Sanitizer build, fuzzer and static analysis.
+    "clang++ clang"
+    "/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev"
+    "run-clang-tidy clang-tidy"
+    "cppcheck cppcheck"
 )
 
 missing=()
 for need in "${needs[@]}"; do
     read -r what package <<< "$need"
     if [[ $what == /* ]]; then
-        [ -e "$what" ] || missing+=("$package")
+        compgen -G "$what" > /dev/null || missing+=("$package")
     else
         command -v "$what" > /dev/null || missing+=("$package")
     fi

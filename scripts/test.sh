@@ -9,3 +9,12 @@ bash scripts/install-deps.sh
 
 echo "== native build and tests"
 cmake --workflow --preset default --fresh
+
+echo "== sanitizer build and tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+cmake --workflow --preset sanitize --fresh
+
+echo "== fuzzer, 60 s"
+bash fuzz/run.sh 60
+
+echo "== static analysis (clang-tidy, cppcheck)"
+bash scripts/lint.sh
