@@ -3,7 +3,7 @@
 # those that are missing. Without root it only names them.
 set -euo pipefail
 
-# command-or-file package
+# command-or-file package (a file may be a glob)
 needs=(
     "cmake cmake"
     "g++ g++"
@@ -27,11 +27,19 @@ needs+=(
     "/usr/lib/wine/wine wine32:i386"
 )
 
+# Sanitizer build, fuzzer and static analysis.
+needs+=(
+    "clang++ clang"
+    "/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev"
+    "run-clang-tidy clang-tidy"
+    "cppcheck cppcheck"
+)
+
 missing=()
 for need in "${needs[@]}"; do
     read -r what package <<< "$need"
     if [[ $what == /* ]]; then
-        [ -e "$what" ] || missing+=("$package")
+        compgen -G "$what" > /dev/null || missing+=("$package")
     else
         command -v "$what" > /dev/null || missing+=("$package")
     fi

@@ -20,3 +20,12 @@ bash tests/package/check_deb.sh build
 echo "== Windows zip and its checks"
 cpack --preset windows
 bash tests/package/check_zip.sh build-windows
+
+echo "== sanitizer build and tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+cmake --workflow --preset sanitize --fresh
+
+echo "== fuzzer, 60 s"
+bash fuzz/run.sh 60
+
+echo "== static analysis (clang-tidy, cppcheck)"
+bash scripts/lint.sh

@@ -36,16 +36,19 @@ bool IsSpace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+constexpr std::uint32_t HexRadix = 16;
+constexpr int FirstLetterDigitValue = 10; // 'a' and 'A'
+
 int HexDigitValue(char c)
 {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
     if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
+        return c - 'a' + FirstLetterDigitValue;
     }
     if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
+        return c - 'A' + FirstLetterDigitValue;
     }
     return -1;
 }
@@ -69,7 +72,7 @@ bool ParseHexAddress(const char* text, std::uint32_t& value)
     std::uint32_t result = 0;
     bool anyDigit = false;
     for (int digit = HexDigitValue(*p); digit >= 0; digit = HexDigitValue(*++p)) {
-        result = result * 16U + static_cast<std::uint32_t>(digit); // wraps mod 2^32
+        result = result * HexRadix + static_cast<std::uint32_t>(digit); // wraps mod 2^32
         anyDigit = true;
     }
     if (!anyDigit) {

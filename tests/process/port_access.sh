@@ -14,19 +14,42 @@ command -v strace > /dev/null || skip_or_fail "strace is not installed"
 command -v unshare > /dev/null || skip_or_fail "unshare is not installed"
 
 # ns_run PORT_FILE(yes|no) ARGS...: runs vusk; leaves its stdout in out,
-# the port file's image in image (if any) and its status in $status.
+# the port file's image in image (if any) and its status in $status. Then
+# runs it again untraced on a fresh port file, into out_plain, image_plain
+# and status_plain (see untraced_same).
 ns_run() {
-    rm -f "$work_dir/out" "$work_dir/image" "$work_dir/trace"
-    VUSK=$vusk WORK=$work_dir unshare --mount -- bash -c '
+    rm -f "$work_dir"/out* "$work_dir"/image* "$work_dir"/status_plain "$work_dir/trace"
+    VUSK=$vusk WORK=$work_dir TRACED_ASAN_OPTIONS=$traced_asan_options unshare --mount -- bash -c '
         mount -t tmpfs vusk-test-dev /dev || exit 200
-        [ "$1" = yes ] && truncate -s 65536 /dev/port
+        port_file=$1
         shift
-        strace -qq -xx -e trace=openat,pwrite64,write,close -o "$WORK/trace" "$VUSK" "$@" > "$WORK/out"
+        [ "$port_file" = yes ] && truncate -s 65536 /dev/port
+        ASAN_OPTIONS=$TRACED_ASAN_OPTIONS strace -qq -xx -e trace=openat,pwrite64,write,close -o "$WORK/trace" \
+            "$VUSK" "$@" > "$WORK/out"
         status=$?
         [ -f /dev/port ] && cp /dev/port "$WORK/image"
+
+        rm -f /dev/port
+        [ "$port_file" = yes ] && truncate -s 65536 /dev/port
+        "$VUSK" "$@" > "$WORK/out_plain"
+        echo $? > "$WORK/status_plain"
+        [ -f /dev/port ] && cp /dev/port "$WORK/image_plain"
         exit $status
     ' vusk-ns "$@"
     status=$?
+}
+
+# untraced_same NAME: the untraced run gave the traced run's output, exit
+# status and port file.
+untraced_same() {
+    if cmp -s "$work_dir/out" "$work_dir/out_plain"; then
+        pass "$1: untraced output"
+    else
+        fail "$1: untraced output" "traced:   $(od -c "$work_dir/out" | head -5)" \
+            "untraced: $(od -c "$work_dir/out_plain" | head -5)"
+    fi
+    expect_equal "$1" "untraced exit status" "$status" "$(cat "$work_dir/status_plain")"
+    expect_equal "$1" "untraced port file" "$(port_image)" "$(port_image "$work_dir/image_plain")"
 }
 
 # The system calls that touch /dev/port or stdout, one per line:
@@ -52,10 +75,12 @@ port_calls() {
     ' "$work_dir/trace"
 }
 
-# The non-zero bytes of the port file as "offset=value", or "none".
+# The non-zero bytes of the port file (default: the traced run's) as
+# "offset=value", or "none".
 port_image() {
-    [ -f "$work_dir/image" ] || { echo "no port file"; return; }
-    od -An -v -tx1 "$work_dir/image" | tr -s ' \n' '\n\n' | awk '
+    local image=${1:-$work_dir/image}
+    [ -f "$image" ] || { echo "no port file"; return; }
+    od -An -v -tx1 "$image" | tr -s ' \n' '\n\n' | awk '
         NF { if ($1 != "00") { printf "%s%x=%s", sep, n, $1; sep = " " } n++ }
         END { if (sep == "") printf "none"; print "" }'
 }
@@ -70,6 +95,7 @@ granted() {
     expect_equal "$name" "exit status" 1 "$status"
     expect_equal "$name" "port calls" "$calls" "$(port_calls | paste -sd ';')"
     expect_equal "$name" "port file" "$image" "$(port_image)"
+    untraced_same "$name"
 }
 
 # The open, the report reaching stdout before any port write, the three
@@ -100,6 +126,7 @@ refused() {
     expect_bytes "$name" "$work_dir/out" "$banner$access_error"
     expect_equal "$name" "exit status" 255 "$status"
     expect_equal "$name" "port calls" "open O_WRONLY|O_CLOEXEC -1 ENOENT;stdout" "$(port_calls | paste -sd ';')"
+    untraced_same "$name"
 }
 
 refused "refused -x 278" $'\n\nXilinx JTAG\n\n' -x 278
@@ -120,6 +147,7 @@ for base in -1 fffe 10378; do
     expect_equal "-m $base" "exit status" 255 "$status"
     expect_equal "-m $base" "port calls" "stdout" "$(port_calls | paste -sd ';')"
     expect_equal "-m $base" "port file" "none" "$(port_image)"
+    untraced_same "-m $base"
 done
 
 finish

@@ -11,10 +11,15 @@ command -v strace > /dev/null || skip_or_fail "strace is not installed"
 stop_case() {
     local name=$1 expected=$2
     shift 2
-    strace -f -qq -e trace=open,openat -o "$work_dir/trace" "$vusk" "$@" > "$work_dir/out"
+    ASAN_OPTIONS=$traced_asan_options strace -f -qq -e trace=open,openat -o "$work_dir/trace" \
+        "$vusk" "$@" > "$work_dir/out"
     local status=$?
     expect_bytes "$name" "$work_dir/out" "$expected"
     expect_equal "$name" "exit status" 0 "$status"
+    "$vusk" "$@" > "$work_dir/out"
+    status=$?
+    expect_bytes "$name (untraced)" "$work_dir/out" "$expected"
+    expect_equal "$name (untraced)" "exit status" 0 "$status"
     if grep -q '/dev/port' "$work_dir/trace"; then
         fail "$name: port untouched" "$(grep '/dev/port' "$work_dir/trace")"
     else
