@@ -3,12 +3,11 @@
 
 #include <cstdint>
 
+#include "adapter/port_access.h"
+
 // Standard PC parallel-port register layout, from the port's base address.
 constexpr std::uint32_t DataRegisterOffset = 0;    // D0-D7 on pins 2-9
 constexpr std::uint32_t ControlRegisterOffset = 2; // strobe/autofeed/init/select
-
-// Highest address in the x86 I/O space, which is 16 bits wide.
-constexpr std::uint32_t HighestIoPort = 0xFFFF;
 
 constexpr std::uint32_t DataRegister(std::uint32_t portBase)
 {

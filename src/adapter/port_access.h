@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// Highest address in the x86 I/O space, which is 16 bits wide.
+constexpr std::uint32_t HighestIoPort = 0xFFFF;
+
 // Opens access to the I/O ports. True means the process may now write.
 bool InitializeWinIo();
 

@@ -10,9 +10,6 @@ namespace {
 
 int portFile = -1;
 
-// /dev/port spans the x86 I/O space, which is 16 bits wide.
-constexpr std::uint32_t LastPort = 0xFFFF;
-
 } // namespace
 
 bool InitializeWinIo()
@@ -25,7 +22,7 @@ bool SetPortVal(std::uint32_t port, std::uint32_t value, std::uint8_t size)
 {
     // /dev/port writes one byte per offset; past 65535 the kernel writes
     // nothing, so refuse rather than pretend.
-    if (portFile < 0 || size != 1 || port > LastPort) {
+    if (portFile < 0 || size != 1 || port > HighestIoPort) {
         return false;
     }
     const auto byte = static_cast<unsigned char>(value);

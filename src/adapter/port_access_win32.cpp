@@ -17,9 +17,6 @@ using WinIoSetPortValFunction = bool(WINAPI*)(WORD port, DWORD value, BYTE size)
 constexpr wchar_t WinIoFileName[] = L"WINIO.dll";
 constexpr DWORD WinIoFileNameLength = sizeof WinIoFileName / sizeof WinIoFileName[0] - 1;
 
-// The x86 I/O space is 16 bits wide; the library takes the port as a WORD.
-constexpr std::uint32_t HighestIoPort = 0xFFFF;
-
 HMODULE winIo = nullptr;
 WinIoInitializeFunction winIoInitialize = nullptr;
 WinIoShutdownFunction winIoShutdown = nullptr;
