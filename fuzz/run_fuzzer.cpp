@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_texts.h"
 #include "port_record.h"
 #include "run.h"
 
@@ -33,16 +34,10 @@ namespace {
 
 // ---- Expected texts, written out as the user sees them.
 
-const char* const NoArgumentText = "Error command line. Use vusk.exe -h \n";
-const char* const UsageText = "Error command line. Use lorvane.exe -h \n"
-                              "\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\n"
-                              "  -b LPT address(hex)    : ByteBlasterMV\n"
-                              "  -x LPT address(hex)    : Xilinx JTAG\n"
-                              "  -p LPT address(hex)    : PonyProg\n"
-                              "  -m LPT address(hex)    : MSP430 JTAG\n"
-                              "  -a LPT address(hex)    : ARM Wiggler JTAG\n";
-const char* const UnknownOptionText = "Error command line. Use -?";
-const char* const AccessErrorText = "\nError open LPT port\n";
+using expected::AccessError;
+using expected::NoArgument;
+using expected::UnknownOption;
+using expected::Usage;
 
 // The option letters in code order, and each mode's banner.
 const char ModeLetters[] = "bxpma";
@@ -116,10 +111,10 @@ void ModelAddress(const char* s, std::uint32_t& base)
 Outcome Model(int argc, const char* const* argv, bool grantAccess)
 {
     if (argc < 2) {
-        return {0, NoArgumentText, {}};
+        return {0, NoArgument, {}};
     }
     if (argv[1][0] != '-') {
-        return {0, UsageText, {}};
+        return {0, Usage, {}};
     }
     const char letter = FoldAscii(argv[1][1]);
     const char* const modeLetter = (letter == '\0') ? nullptr : std::strchr(ModeLetters, letter);
@@ -136,14 +131,14 @@ Outcome Model(int argc, const char* const* argv, bool grantAccess)
         }
         output = ModeBanners[code];
     } else {
-        return {0, UnknownOptionText, {}};
+        return {0, UnknownOption, {}};
     }
 
     if (base > 0xFFFD) { // the control register would pass port 0xFFFF
-        return {-1, output + AccessErrorText, {}};
+        return {-1, output + AccessError, {}};
     }
     if (!grantAccess) {
-        return {-1, output + AccessErrorText, {"InitializeWinIo"}};
+        return {-1, output + AccessError, {"InitializeWinIo"}};
     }
     return {1,
             output + OkText(base),
@@ -233,7 +228,7 @@ void CheckStopped(const Input& in, const Outcome& actual)
     if (!actual.calls.empty()) {
         Fail("status 0 but the port library was called", in, actual, nullptr);
     }
-    if (!IsOneOf(actual.output, {NoArgumentText, UsageText, UnknownOptionText})) {
+    if (!IsOneOf(actual.output, {NoArgument, Usage, UnknownOption})) {
         Fail("status 0 with an output that is no command-line error", in, actual, nullptr);
     }
 }
@@ -246,7 +241,7 @@ void CheckRefused(const Input& in, const Outcome& actual)
         Fail("status -1 but more than InitializeWinIo was called", in, actual, nullptr);
     }
     const std::string& output = actual.output;
-    const std::string error = AccessErrorText;
+    const std::string error = AccessError;
     const bool endsInError =
         output.size() >= error.size() && output.compare(output.size() - error.size(), error.size(), error) == 0;
     std::vector<std::string> prefixes(std::begin(ModeBanners), std::end(ModeBanners));

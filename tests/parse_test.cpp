@@ -6,18 +6,13 @@
 
 #include "capture_stdout.h"
 #include "cmdline/options.h"
+#include "expected_texts.h"
 
 namespace {
 
-const char* const Usage = "Error command line. Use lorvane.exe -h \n"
-                          "\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\n"
-                          "  -b LPT address(hex)    : ByteBlasterMV\n"
-                          "  -x LPT address(hex)    : Xilinx JTAG\n"
-                          "  -p LPT address(hex)    : PonyProg\n"
-                          "  -m LPT address(hex)    : MSP430 JTAG\n"
-                          "  -a LPT address(hex)    : ARM Wiggler JTAG\n";
-const char* const NoArgument = "Error command line. Use vusk.exe -h \n";
-const char* const UnknownOption = "Error command line. Use -?";
+using expected::NoArgument;
+using expected::UnknownOption;
+using expected::Usage;
 
 struct ParseCase {
     std::vector<const char*> args; // after the program name

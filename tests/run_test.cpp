@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "capture_stdout.h"
+#include "expected_texts.h"
 #include "port_record.h"
 #include "run.h"
 
@@ -90,16 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Stops, RunAdapterSetupTest,
-    testing::Values(RunCase{{}, true, "Error command line. Use vusk.exe -h \n", 0, NoCalls},
-                    RunCase{{"-q"}, true, "Error command line. Use -?", 0, NoCalls},
-                    RunCase{{"x", "278"}, true,
-                            "Error command line. Use lorvane.exe -h \n"
-                            "\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\\n"
-                            "  -b LPT address(hex)    : ByteBlasterMV\n"
-                            "  -x LPT address(hex)    : Xilinx JTAG\n"
-                            "  -p LPT address(hex)    : PonyProg\n"
-                            "  -m LPT address(hex)    : MSP430 JTAG\n"
-                            "  -a LPT address(hex)    : ARM Wiggler JTAG\n",
-                            0, NoCalls}));
+    testing::Values(RunCase{{}, true, expected::NoArgument, 0, NoCalls},
+                    RunCase{{"-q"}, true, expected::UnknownOption, 0, NoCalls},
+                    RunCase{{"x", "278"}, true, expected::Usage, 0, NoCalls}));
 
 } // namespace

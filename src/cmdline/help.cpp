@@ -16,13 +16,8 @@ const char* const HelpHead[] = {
 
 // Pin lines per mode, in the order of ModeTable. The last line of each
 // block but the final one ends with a blank line.
-const char* const ByteBlasterPins[] = {
-    "\t(TCK pin 1)\n",
-    "\t(TMS pin 5)\n",
-    "\t(TDI pin 9)\n",
-    "\t(TDO pin 3)\n\n",
-};
-const char* const XilinxPins[] = {
+// ByteBlasterMV and Xilinx JTAG use the adapter's pins as they are.
+const char* const AdapterOnlyPins[] = {
     "\t(TCK pin 1)\n",
     "\t(TMS pin 5)\n",
     "\t(TDI pin 9)\n",
@@ -66,7 +61,7 @@ constexpr PinBlock Block(const char* const (&lines)[N])
 }
 
 const PinBlock PinBlocks[ModeCount] = {
-    Block(ByteBlasterPins), Block(XilinxPins), Block(PonyProgPins), Block(Msp430Pins), Block(WigglerPins),
+    Block(AdapterOnlyPins), Block(AdapterOnlyPins), Block(PonyProgPins), Block(Msp430Pins), Block(WigglerPins),
 };
 
 // No line feed: the next message's leading line feed ends this line.
