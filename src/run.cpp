@@ -18,7 +18,7 @@ int RunAdapterSetup(int argc, const char* const argv[])
     // its writes truncated onto some other device's port (0xFFFFFFFF + 2
     // becomes port 0x0001, the DMA controller). Such a base is refused like
     // denied access, and port access is then never opened.
-    if (!FitsInIoSpace(settings.portBase) || !InitializeWinIo()) {
+    if (!FitsInIoSpace(settings.portBase) || !InitializeWinIo(settings.portBase)) {
         std::fputs("\nError open LPT port\n", stdout);
         return ExitNoPortAccess;
     }

@@ -63,7 +63,7 @@ TEST(HelpOption, RunLatchesByteBlasterAtDefaultBaseIgnoringAddress)
 
     EXPECT_EQ(output, GoldenHelp() + "\nOk open LPT port 378\n\nOk\n");
     EXPECT_EQ(status, 1);
-    const std::vector<std::string> expected{"InitializeWinIo", "SetPortVal(0x378, 0x00, 1)",
+    const std::vector<std::string> expected{"InitializeWinIo(0x378)", "SetPortVal(0x378, 0x00, 1)",
                                             "SetPortVal(0x37a, 0x0c, 1)", "SetPortVal(0x37a, 0x04, 1)",
                                             "ShutdownWinIo"};
     EXPECT_EQ(RecordedPortCalls(), expected);
@@ -79,7 +79,7 @@ TEST(HelpOption, RefusedAccessEndsTheVersionLineWithTheError)
 
     EXPECT_EQ(output, GoldenHelp() + "\nError open LPT port\n");
     EXPECT_EQ(status, -1);
-    EXPECT_EQ(RecordedPortCalls(), std::vector<std::string>{"InitializeWinIo"});
+    EXPECT_EQ(RecordedPortCalls(), std::vector<std::string>{"InitializeWinIo(0x378)"});
 }
 
 } // namespace

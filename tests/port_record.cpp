@@ -23,9 +23,11 @@ const std::vector<std::string>& RecordedPortCalls()
     return calls;
 }
 
-bool InitializeWinIo()
+bool InitializeWinIo(std::uint32_t portBase)
 {
-    calls.emplace_back("InitializeWinIo");
+    char text[64];
+    std::snprintf(text, sizeof text, "InitializeWinIo(0x%x)", static_cast<unsigned>(portBase));
+    calls.emplace_back(text);
     return accessGranted;
 }
 

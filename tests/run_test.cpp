@@ -49,11 +49,19 @@ TEST_P(RunAdapterSetupTest, OutputStatusAndPortCalls)
 }
 
 const std::vector<std::string> NoCalls;
-const std::vector<std::string> Refused{"InitializeWinIo"};
+// Port access opened for `base`, and refused.
+std::vector<std::string> Refused(const char* base)
+{
+    return {std::string("InitializeWinIo(") + base + ")"};
+}
 
+// Port access opened for the data register's port, the three writes, and
+// the close.
 std::vector<std::string> Latched(const char* dataWrite, const char* control)
 {
-    return {"InitializeWinIo", dataWrite, std::string("SetPortVal(") + control + ", 0x0c, 1)",
+    const std::string call(dataWrite);
+    const std::string base = call.substr(call.find('(') + 1, call.find(',') - call.find('(') - 1);
+    return {"InitializeWinIo(" + base + ")", dataWrite, std::string("SetPortVal(") + control + ", 0x0c, 1)",
             std::string("SetPortVal(") + control + ", 0x04, 1)", "ShutdownWinIo"};
 }
 
@@ -78,8 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Refused, RunAdapterSetupTest,
-    testing::Values(RunCase{{"-x", "278"}, false, "\n\nXilinx JTAG\n\n\nError open LPT port\n", -1, Refused},
-                    RunCase{{"-b"}, false, "\n\nByteBlasterMV\n\n\nError open LPT port\n", -1, Refused}));
+    testing::Values(RunCase{{"-x", "278"}, false, "\n\nXilinx JTAG\n\n\nError open LPT port\n", -1, Refused("0x278")},
+                    RunCase{{"-b"}, false, "\n\nByteBlasterMV\n\n\nError open LPT port\n", -1, Refused("0x378")}));
 
 // A base whose control register would lie past port 0xFFFF is refused
 // before port access is opened, even where access would be granted.

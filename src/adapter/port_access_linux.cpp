@@ -12,7 +12,7 @@ int portFile = -1;
 
 } // namespace
 
-bool InitializeWinIo()
+bool InitializeWinIo(std::uint32_t /*portBase*/)
 {
     portFile = open("/dev/port", O_WRONLY | O_CLOEXEC);
     return portFile >= 0;

@@ -103,7 +103,8 @@ void UnloadWinIo()
 
 } // namespace
 
-bool InitializeWinIo()
+// WinIo opens the whole I/O space at once, so the base is not needed here.
+bool InitializeWinIo(std::uint32_t /*portBase*/)
 {
     winIo = LoadWinIoFrom(PathBesideProgram);
     if (winIo == nullptr) {

@@ -19,7 +19,7 @@ bool WinIoLoaded()
 
 int CheckRefused()
 {
-    if (InitializeWinIo()) {
+    if (InitializeWinIo(0x378)) {
         return 1;
     }
     return WinIoLoaded() ? 2 : 0;
@@ -31,7 +31,7 @@ int CheckGranted()
     if (SetPortVal(0x378, 0x00, 1)) {
         return 1;
     }
-    if (!InitializeWinIo() || !WinIoLoaded()) {
+    if (!InitializeWinIo(0x378) || !WinIoLoaded()) {
         return 2;
     }
     // Cut to 16 bits, this would land on port 0x037A.
