@@ -1,39 +1,52 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, but only
-# those that are missing. Without root it only names them.
+# those that are missing: as root directly, otherwise through sudo.
+# Usage: install-deps.sh [build]   ("build": only what building vusk needs)
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 # command-or-file package (a file may be a glob)
 needs=(
     "cmake cmake"
     "g++ g++"
     "/usr/include/gtest/gtest.h libgtest-dev"
-    "strace strace"
-    "unshare util-linux"
-    "truncate coreutils"
-    "gzip gzip"
-    "dpkg-deb dpkg"
-    "dpkg-shlibdeps dpkg-dev"
-    "man man-db"
-    "groff groff-base"
-    "unzip unzip"
 )
 
-# The Windows cross-build and its tests under wine. wine32 is an i386
-# package: that architecture is enabled below before installing it.
-needs+=(
-    "i686-w64-mingw32-g++ g++-mingw-w64-i686"
-    "wine wine"
-    "/usr/lib/wine/wine wine32:i386"
-)
+if [ "${1:-}" != build ]; then
+    needs+=(
+        "strace strace"
+        "unshare util-linux"
+        "truncate coreutils"
+        "gzip gzip"
+        "dpkg-deb dpkg"
+        "dpkg-shlibdeps dpkg-dev"
+        "man man-db"
+        "groff groff-base"
+        "unzip unzip"
+    )
 
-# Sanitizer build, fuzzer and static analysis.
-needs+=(
-    "clang++ clang"
-    "/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev"
-    "run-clang-tidy clang-tidy"
-    "cppcheck cppcheck"
-)
+    # The Windows cross-builds and their tests under wine. The x86-64 build
+    # runs under wine64 on every host. The shipped i686 build runs under
+    # 32-bit wine only where this host can run 32-bit code; wine32 is an
+    # i386 package, so that architecture is enabled below for it.
+    needs+=(
+        "i686-w64-mingw32-g++ g++-mingw-w64-i686"
+        "x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64"
+        "wineserver wine"
+        "/usr/lib/wine/wine64 wine64"
+    )
+    if bash scripts/can-run-32bit.sh > /dev/null; then
+        needs+=("/usr/lib/wine/wine wine32:i386")
+    fi
+
+    # Sanitizer build, fuzzer and static analysis.
+    needs+=(
+        "clang++ clang"
+        "/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev"
+        "run-clang-tidy clang-tidy"
+        "cppcheck cppcheck"
+    )
+fi
 
 missing=()
 for need in "${needs[@]}"; do
@@ -47,13 +60,17 @@ done
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+as_root=()
 if [ "$(id -u)" != 0 ]; then
-    echo "Missing packages: ${missing[*]}. Install them as root (apt-get install ${missing[*]})." >&2
-    exit 1
+    if ! command -v sudo > /dev/null; then
+        echo "Missing packages: ${missing[*]}. Install them as root (apt-get install ${missing[*]})." >&2
+        exit 1
+    fi
+    as_root=(sudo)
 fi
 echo "Installing: ${missing[*]}"
 if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
+    "${as_root[@]}" dpkg --add-architecture i386
 fi
-apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"

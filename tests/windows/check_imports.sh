@@ -1,16 +1,23 @@
-# vusk.exe is a 32-bit x86 program that starts on a bare Windows: it may
-# import only DLLs that every Windows has, and never WINIO.dll, which it
-# loads itself when it needs it.
-# Usage: check_imports.sh OBJDUMP VUSK_EXE
+# vusk.exe is a Windows program of the build's machine (the shipped one is
+# 32-bit x86) that starts on a bare Windows: it may import only DLLs that
+# every Windows has, and never WINIO.dll, which it loads itself when it
+# needs it. These checks only read the file, so they run on every host.
+# Usage: check_imports.sh MACHINE(i686|x86_64) OBJDUMP VUSK_EXE
 set -u
-objdump=$1 vusk_exe=$2
+machine=$1 objdump=$2 vusk_exe=$3
 . "$(dirname "$0")/../process/common.sh"
+
+case $machine in
+    i686) format=pei-i386 magic="010b (PE32)" ;;
+    x86_64) format=pei-x86-64 magic="020b (PE32+)" ;;
+    *) echo "FAIL: unknown machine $machine (i686 or x86_64)"; exit 1 ;;
+esac
 
 "$objdump" -p "$vusk_exe" > "$work_dir/headers" || { echo "FAIL: $objdump cannot read $vusk_exe"; exit 1; }
 
-expect_equal "vusk.exe" "file format" "pei-i386" \
+expect_equal "vusk.exe" "file format" "$format" \
     "$(sed -n 's/.*file format \(.*\)/\1/p' "$work_dir/headers")"
-expect_equal "vusk.exe" "optional header" "010b (PE32)" \
+expect_equal "vusk.exe" "optional header" "$magic" \
     "$(sed -n 's/^Magic[[:space:]]*//p' "$work_dir/headers" | tr -s '\t ' ' ')"
 
 # The system DLLs a MinGW program may use, in upper case.
