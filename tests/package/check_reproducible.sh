@@ -34,7 +34,6 @@ checkouts=("$work_dir/a/vusk" "$work_dir/second-checkout/of/vusk-source")
 # artifacts, the test suites left out. Logs go to CHECKOUT.log.
 build_release() {
     local dir=$1 line configure package files
-    mkdir -p "$(dirname "$dir")"
     git clone -q --no-checkout "$source_tree" "$dir" && git -C "$dir" checkout -q --detach "$commit" || return 1
     for line in "${artifacts[@]}"; do
         read -r configure package files <<< "$line"
@@ -46,8 +45,8 @@ build_release() {
 }
 
 for dir in "${checkouts[@]}"; do
-    if env -u SOURCE_DATE_EPOCH bash -c "$(declare -f build_release); $(declare -p artifacts source_tree commit); build_release \"\$1\"" \
-        build "$dir" > "$dir.log" 2>&1; then
+    mkdir -p "$(dirname "$dir")"
+    if (unset SOURCE_DATE_EPOCH; build_release "$dir") > "$dir.log" 2>&1; then
         pass "clean build of ${commit:0:12} in $dir"
     else
         fail "clean build of ${commit:0:12} in $dir" "$(tail -n 30 "$dir.log")"
