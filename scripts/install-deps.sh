@@ -27,6 +27,16 @@ needs+=(
     "/usr/lib/wine/wine wine32:i386"
 )
 
+# Release checks: Debian's package and binary checks, archive clean-up,
+# and the clones of the reproducibility check.
+needs+=(
+    "lintian lintian"
+    "hardening-check devscripts"
+    "strip-nondeterminism strip-nondeterminism"
+    "git git"
+    "/usr/lib/*/libc.a libc6-dev"
+)
+
 # Sanitizer build, fuzzer and static analysis.
 needs+=(
     "clang++ clang"
