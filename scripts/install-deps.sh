@@ -39,6 +39,16 @@ if [ "${1:-}" != build ]; then
         needs+=("/usr/lib/wine/wine wine32:i386")
     fi
 
+    # Release checks: Debian's package and binary checks, archive clean-up,
+    # the static build, and the clones of the reproducibility check.
+    needs+=(
+        "lintian lintian"
+        "hardening-check devscripts"
+        "strip-nondeterminism strip-nondeterminism"
+        "git git"
+        "/usr/lib/*/libc.a libc6-dev"
+    )
+
     # Sanitizer build, fuzzer and static analysis.
     needs+=(
         "clang++ clang"

@@ -42,6 +42,14 @@ echo "== Windows zip and its checks"
 cpack --preset windows
 bash tests/package/check_zip.sh build-windows
 
+echo "== static Linux build, its tar archive, run in an empty root"
+cmake --workflow --preset static --fresh
+cpack --preset static
+bash tests/package/check_static.sh build-static
+
+echo "== reproducible release: two clean clones of HEAD, artifacts compared"
+bash tests/package/check_reproducible.sh
+
 echo "== sanitizer build and tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake --workflow --preset sanitize --fresh
 

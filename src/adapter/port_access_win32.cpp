@@ -106,10 +106,17 @@ void UnloadWinIo()
 // WinIo opens the whole I/O space at once, so the base is not needed here.
 bool InitializeWinIo(std::uint32_t /*portBase*/)
 {
+    // A damaged or wrong-architecture WINIO.dll (or one whose own imports
+    // are missing) would make the loader show a dialog box and wait for a
+    // click; a console tool must fail with its message instead. The
+    // caller's error mode is kept and put back once the loading is done.
+    const UINT callerErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    SetErrorMode(callerErrorMode | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     winIo = LoadWinIoFrom(PathBesideProgram);
     if (winIo == nullptr) {
         winIo = LoadWinIoFrom(PathInSystemDirectory);
     }
+    SetErrorMode(callerErrorMode);
     if (winIo == nullptr) {
         return false;
     }

@@ -1,6 +1,6 @@
-# The Windows zip built by "cpack --preset windows": vusk.exe, the README
-# and the note on WINIO.dll at its root, and nothing else. WINIO.dll is not
-# ours to ship, so the zip must not carry one.
+# The Windows zip built by "cpack --preset windows": vusk.exe, the README,
+# the licence and the note on WINIO.dll at its root, and nothing else.
+# WINIO.dll is not ours to ship, so the zip must not carry one.
 # Usage: check_zip.sh BUILD_DIR
 set -u
 build=$1
@@ -17,7 +17,7 @@ if [ -z "$version" ] || [ ! -f "$zip" ]; then
 fi
 pass "zip file $zip"
 
-expect_equal "zip" "contents" "README.md WINIO-README.txt vusk.exe" \
+expect_equal "zip" "contents" "LICENSE README.md WINIO-README.txt vusk.exe" \
     "$(unzip -Z1 "$zip" | sort | paste -sd ' ')"
 
 unzip -q -d "$work_dir/unpacked" "$zip"
