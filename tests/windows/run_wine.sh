@@ -35,13 +35,12 @@ command -v wineserver > /dev/null || skip_or_fail "wineserver is not installed"
 # diagnostics on stderr.
 export WINELOADER=$wine_loader WINEPREFIX=$work_dir/prefix WINEARCH=$winearch WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml="
-wine() { "$wine_loader" "$@"; }
 # wine keeps its server's socket directory under TMPDIR: keep it in here
 # too, and stop this prefix's wineserver before the files go.
 export TMPDIR=$work_dir/tmp
 mkdir "$TMPDIR"
 trap 'wineserver -k 2> /dev/null; rm -rf "$work_dir"' EXIT
-if ! wine wineboot -i > "$work_dir/wineboot.log" 2>&1; then
+if ! "$wine_loader" wineboot -i > "$work_dir/wineboot.log" 2>&1; then
     echo "FAIL: wineboot could not make a prefix"
     cat "$work_dir/wineboot.log"
     exit 1
@@ -69,11 +68,12 @@ fresh_layout() {
 }
 
 # wine_from DIR PROGRAM ARGS...: runs PROGRAM under wine with DIR as the
-# current directory; leaves stdout in out and the status in $status.
+# current directory; leaves stdout in out and the status in $status. A run
+# that waits on something (a dialog box, say) is ended after a minute.
 wine_from() {
     local dir=$1
     shift
-    (cd "$dir" && wine "$@") > "$work_dir/out" 2> "$work_dir/err"
+    (cd "$dir" && timeout 60 "$wine_loader" "$@") > "$work_dir/out" 2> "$work_dir/err"
     status=$?
 }
 # wine_run ARGS...: app/vusk.exe, started from run/.
@@ -162,6 +162,14 @@ fresh_layout
 cp "$partial_winio_dll" "$app_dir/"
 wine_run -x 278
 check "WINIO.dll without SetPortVal" "$refused_x" 255 ""
+
+# A file named WINIO.dll that is no library at all: the loader's error box
+# is turned off, so the run fails with its message instead of waiting for
+# a click (wine_from's time limit would end such a wait).
+fresh_layout
+printf 'not a library\r\n' > "$app_dir/WINIO.dll"
+wine_run -x 278
+check "damaged WINIO.dll" "$refused_x" 255 ""
 
 # The port-access file on its own: unloading, and ports the run sequence
 # never passes.
