@@ -6,6 +6,7 @@
 // Every event is one line in LOG, "NODE EVENT":
 //   parport1 open O_RDWR          (the access mode it was opened with)
 //   parport1 claim                PPCLAIM granted
+//   parport1 open O_RDWR refused  the open, on a node told to refuse it
 //   parport1 claim refused        PPCLAIM, on a node told to refuse it
 //   parport1 data 0x01            PPWDATA with its byte
 //   parport1 control 0x0c         PPWCONTROL with its byte
@@ -16,9 +17,11 @@
 // ioctl ("refused ioctl 0x40017082"), read or write, a register write or
 // release without a claim, a second claim, a close while still claimed.
 //
-// Usage: fake_parport LOG MOUNTDIR NODE[:refuse]...
-// Mounts MOUNTDIR with a file per NODE (parport0, parport1, ...) and goes
-// into the background once the mount is up; unmounting MOUNTDIR ends it.
+// Usage: fake_parport LOG MOUNTDIR NODE[:refuse-open|:refuse-claim]...
+// Mounts MOUNTDIR with a file per NODE (parport0, parport1, ...) and serves
+// it in the foreground; unmounting MOUNTDIR ends it. A node marked
+// :refuse-open fails every open with EACCES (as for a user not in lp), one
+// marked :refuse-claim fails every PPCLAIM with EBUSY.
 #define FUSE_USE_VERSION 35
 #include <fuse.h>
 
@@ -37,6 +40,7 @@ namespace {
 
 struct Node {
     std::array<char, 32> name;
+    bool refuseOpen;
     bool refuseClaim;
     bool claimed;
 };
@@ -106,7 +110,14 @@ int Open(const char* path, fuse_file_info* file)
         return -ENOENT;
     }
     const int mode = file->flags & O_ACCMODE;
-    LogLine(*node, mode == O_RDWR ? "open O_RDWR" : mode == O_WRONLY ? "open O_WRONLY" : "open O_RDONLY");
+    const char* event = mode == O_RDWR ? "open O_RDWR" : mode == O_WRONLY ? "open O_WRONLY" : "open O_RDONLY";
+    if (node->refuseOpen) {
+        std::array<char, 48> text{};
+        std::snprintf(text.data(), text.size(), "%s refused", event);
+        LogLine(*node, text.data());
+        return -EACCES;
+    }
+    LogLine(*node, event);
     return 0;
 }
 
@@ -194,22 +205,24 @@ int Release(const char* path, fuse_file_info* /*file*/)
 int main(int argc, char* argv[])
 {
     if (argc < 4 || static_cast<std::size_t>(argc - 3) > MaxNodes) {
-        std::fprintf(stderr, "usage: fake_parport LOG MOUNTDIR NODE[:refuse]... (at most %zu nodes)\n", MaxNodes);
+        std::fprintf(stderr, "usage: fake_parport LOG MOUNTDIR NODE[:refuse-open|:refuse-claim]... (at most %zu)\n",
+                     MaxNodes);
         return 2;
     }
     for (int i = 3; i < argc; ++i) {
         Node& node = nodes.at(nodeCount++);
         const char* colon = std::strchr(argv[i], ':');
         const std::size_t length = colon != nullptr ? static_cast<std::size_t>(colon - argv[i]) : std::strlen(argv[i]);
-        if (length == 0 || length >= node.name.size() || (colon != nullptr && std::strcmp(colon, ":refuse") != 0)) {
+        node.refuseOpen = colon != nullptr && std::strcmp(colon, ":refuse-open") == 0;
+        node.refuseClaim = colon != nullptr && std::strcmp(colon, ":refuse-claim") == 0;
+        if (length == 0 || length >= node.name.size() || (colon != nullptr && !node.refuseOpen && !node.refuseClaim)) {
             std::fprintf(stderr, "fake_parport: bad node %s\n", argv[i]);
             return 2;
         }
         std::memcpy(node.name.data(), argv[i], length);
-        node.refuseClaim = colon != nullptr;
     }
-    // Opened before the file system goes into the background and leaves
-    // the current directory, so that a relative LOG works too.
+    // Opened before FUSE may leave the current directory, so that a
+    // relative LOG works too.
     logFile = open(argv[1], O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (logFile < 0) {
         std::perror(argv[1]);
@@ -225,8 +238,9 @@ int main(int argc, char* argv[])
     operations.flush = Flush;
     operations.release = Release;
 
-    // Single-threaded, so that the log is in the order the calls came.
-    std::array<char*, 5> fuseArgv = {argv[0], const_cast<char*>("-s"), const_cast<char*>("-o"),
+    // In the foreground, so that the test can wait for it; single-threaded,
+    // so that the log is in the order the calls came.
+    std::array<char*, 6> fuseArgv = {argv[0], const_cast<char*>("-f"), const_cast<char*>("-s"), const_cast<char*>("-o"),
                                      const_cast<char*>("fsname=fake_parport,subtype=fake_parport"), argv[2]};
     return fuse_main(static_cast<int>(fuseArgv.size()), fuseArgv.data(), &operations, nullptr);
 }
