@@ -29,6 +29,12 @@ constexpr std::size_t PortEntryPrefixLength = sizeof PortEntryPrefix - 1;
 // Port numbers come from a counter in the kernel; six digits is far more
 // than any machine has, and keeps every number and path in bounds.
 constexpr std::size_t MaxPortNumberDigits = 6;
+// The list writes its numbers in decimal.
+constexpr int Decimal = 10;
+// base-addr holds two numbers; both fit many times over.
+constexpr std::size_t BaseAddrTextSize = 64;
+// Directory records are read into this much stack at a time.
+constexpr std::size_t DirectoryReadSize = 2048;
 
 // How the open reached the port. The open decides once; the writes and the
 // close follow that decision without looking again.
@@ -59,7 +65,7 @@ int PortNumber(const char* name)
         if (digits[i] < '0' || digits[i] > '9') {
             return -1;
         }
-        number = number * 10 + (digits[i] - '0');
+        number = number * Decimal + (digits[i] - '0');
     }
     return number;
 }
@@ -73,7 +79,7 @@ bool FirstFieldIs(const char* text, std::size_t length, std::uint32_t portBase)
     std::uint32_t value = 0;
     std::size_t i = 0;
     for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+        value = value * Decimal + static_cast<std::uint32_t>(text[i] - '0');
         if (value > HighestIoPort) {
             return false;
         }
@@ -98,9 +104,9 @@ bool PortHasBase(int list, const char* entry, std::uint32_t portBase)
     if (file < 0) {
         return false;
     }
-    // Both fields fit many times over; a short read can only make the port
-    // look absent, and then /dev/port is used as before.
-    char text[64];
+    // One read takes it all; a short read could only make the port look
+    // absent, and then /dev/port is used as before.
+    char text[BaseAddrTextSize];
     const ssize_t length = read(file, text, sizeof text);
     close(file);
     return length > 0 && FirstFieldIs(text, static_cast<std::size_t>(length), portBase);
@@ -117,8 +123,8 @@ int FindPortNumber(std::uint32_t portBase)
     }
     int found = -1;
     // Raw directory records, read into a fixed buffer: the kernel aligns
-    // each to 8 bytes and ends each name with a NUL inside its record.
-    alignas(8) char records[2048];
+    // each as a dirent64 and ends each name with a NUL inside its record.
+    alignas(dirent64) char records[DirectoryReadSize];
     for (;;) {
         const ssize_t size = getdents64(list, records, sizeof records);
         if (size <= 0) {
@@ -197,11 +203,11 @@ bool InitializeWinIo(std::uint32_t portBase)
             return true;
         }
     }
-    const int file = open("/dev/port", O_WRONLY | O_CLOEXEC);
-    if (file < 0) {
+    openPort.file = open("/dev/port", O_WRONLY | O_CLOEXEC);
+    if (openPort.file < 0) {
         return false;
     }
-    openPort = {PortRoute::DevPort, file, 0};
+    openPort.route = PortRoute::DevPort;
     return true;
 }
 

@@ -134,7 +134,7 @@ int Write(const char* path, const char* /*buffer*/, size_t /*size*/, off_t /*off
 }
 
 // A register write: logged with its byte once the port is claimed.
-int WriteRegister(Node& node, const char* name, const char* refusedName, const void* data)
+int WriteRegister(const Node& node, const char* name, const char* refusedName, const void* data)
 {
     unsigned char byte = 0;
     std::memcpy(&byte, data, 1);
@@ -184,7 +184,7 @@ int Ioctl(const char* path, unsigned int command, void* /*argument*/, fuse_file_
 // Called for every close of a descriptor, before the close returns.
 int Flush(const char* path, fuse_file_info* /*file*/)
 {
-    Node& node = *FindNode(path);
+    const Node& node = *FindNode(path);
     if (node.claimed) {
         LogLine(node, "refused close (still claimed)");
     } else {
