@@ -131,10 +131,12 @@ int FindPortNumber(std::uint32_t portBase)
             break;
         }
         std::size_t at = 0;
-        while (at < static_cast<std::size_t>(size)) {
+        while (at + offsetof(dirent64, d_name) < static_cast<std::size_t>(size)) {
             unsigned short recordLength = 0;
             std::memcpy(&recordLength, records + at + offsetof(dirent64, d_reclen), sizeof recordLength);
-            if (recordLength == 0) {
+            // A record too short for a name, or running past what was read,
+            // would be the kernel's fault; read no further than it goes.
+            if (recordLength <= offsetof(dirent64, d_name) || recordLength > static_cast<std::size_t>(size) - at) {
                 break;
             }
             const char* name = records + at + offsetof(dirent64, d_name);
