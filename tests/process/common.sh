@@ -225,3 +225,8 @@ $'  -a LPT address(hex)    : ARM Wiggler JTAG\n'
 no_argument=$'Error command line. Use vusk.exe -h \n'
 unknown_option='Error command line. Use -?'
 access_error=$'\nError open LPT port\n'
+# ok_output BANNER SHOWN_BASE: the output of a run that opened port access,
+# less its final line feed (which command substitution would drop).
+ok_output() {
+    printf '%s\nOk open LPT port %s\n\nOk' "$1" "$2"
+}

@@ -20,7 +20,7 @@ granted() {
     local name=$1 banner=$2 shown=$3 calls=$4 image=$5
     shift 5
     port_file=yes ns_run "$@"
-    expect_bytes "$name" "$work_dir/out" "$banner$(printf '\nOk open LPT port %s\n\nOk' "$shown")"$'\n'
+    expect_bytes "$name" "$work_dir/out" "$(ok_output "$banner" "$shown")"$'\n'
 
     expect_equal "$name" "exit status" 1 "$status"
     expect_equal "$name" "port calls" "$calls" "$(port_calls | paste -sd ';')"

@@ -26,9 +26,9 @@ at_278='632\t1656\n'
 at_3bc='956\t1980\n'
 at_d010='53264\t53256\n'
 
-# What a run that latches CODE through /dev/NODE shows (latch_calls, in
-# common.sh, is the same through /dev/port): the calls as strace
-# saw them, and the stand-in's log.
+# What a run that latches CODE through /dev/NODE shows: the calls as strace
+# saw them, and the stand-in's log. (latch_calls, in common.sh, gives the
+# calls through /dev/port.)
 ppdev_calls() {
     printf 'open /dev/%s O_RDWR|O_CLOEXEC fd;ioctl PPCLAIM;stdout;ioctl PPWDATA;ioctl PPWCONTROL;ioctl PPWCONTROL;ioctl PPRELEASE;close /dev/%s' \
         "$1" "$1"
@@ -36,10 +36,6 @@ ppdev_calls() {
 ppdev_log() {
     printf '%s open O_RDWR;%s claim;%s data 0x%s;%s control 0x0c;%s control 0x04;%s release;%s close' \
         "$1" "$1" "$1" "$2" "$1" "$1" "$1" "$1"
-}
-# The output of a run that opened port access (add the final line feed).
-ok_output() {
-    printf '%s\nOk open LPT port %s\n\nOk' "$1" "$2"
 }
 
 # check NAME STATUS OUTPUT CALLS LOG IMAGE ARGS...: one run against the
