@@ -4,8 +4,8 @@
 # three paths:
 # - stop: no argument, the usage error;
 # - refused: -x 278 in a private mount namespace with an empty tmpfs on
-#   /dev, so there is no /dev/port, port access is refused and nothing can
-#   reach a real port;
+#   /dev and on /proc/sys/dev, so no parallel port is listed, there is no
+#   /dev/port, port access is refused and nothing can reach a real port;
 # - static stop: the statically linked vusk on the stop path, with no
 #   dynamic loader at all.
 # /bin/true is counted in the same place as each vusk run. Prints the
@@ -47,12 +47,13 @@ measure stop-true /bin/true
 measure stop-vusk "$vusk"
 measure static-vusk "$static_vusk"
 
-# Everything here happens inside the new mount namespace. The test for
-# /dev/port guards the one run that names a mode.
+# Everything here happens inside the new mount namespace. The tests for
+# /dev/port and the port list guard the one run that names a mode.
 unshare --mount -- bash -c '
     set -eu
     mount -t tmpfs vusk-bench-dev /dev
-    [ ! -e /dev/port ]
+    mount -t tmpfs vusk-bench-sysdev /proc/sys/dev
+    [ ! -e /dev/port ] && [ ! -e /proc/sys/dev/parport ]
     measure refused-true /bin/true
     measure refused-vusk "$1" -x 278
 ' vusk-bench "$vusk"

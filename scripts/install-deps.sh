@@ -25,6 +25,13 @@ if [ "${1:-}" != build ]; then
         "unzip unzip"
     )
 
+    # The ppdev stand-in: a FUSE file system built by the test suite.
+    needs+=(
+        "/usr/include/fuse3/fuse.h libfuse3-dev"
+        "fusermount3 fuse3"
+        "mountpoint util-linux"
+    )
+
     # The Windows cross-builds and their tests under wine. The x86-64 build
     # runs under wine64 on every host. The shipped i686 build runs under
     # 32-bit wine only where this host can run 32-bit code; wine32 is an
