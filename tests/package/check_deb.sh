@@ -91,8 +91,11 @@ if command -v hardening-check > /dev/null; then
     hardening-check "$root/usr/bin/vusk" > "$work_dir/hardening" 2>&1
     for feature in "Position Independent Executable" "Stack protected" "Fortify Source functions" \
                    "Read-only relocations" "Immediate binding"; do
-        expect_equal "hardening-check" "$feature" "yes" \
-            "$(sed -n "s/^ *$feature: //p" "$work_dir/hardening")"
+        # Fortify may add "(some protected functions found)": a read() whose
+        # size the compiler proves safe stays a plain read, and is listed as
+        # unprotected although nothing is left to check.
+        answer=$(sed -n "s/^ *$feature: //p" "$work_dir/hardening")
+        expect_equal "hardening-check" "$feature" "yes" "${answer%% (some protected functions found)}"
     done
 else
     skip_or_fail "hardening-check is not installed (devscripts)"
