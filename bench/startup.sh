@@ -4,8 +4,8 @@
 # two paths:
 # - stop: no argument, the usage error;
 # - refused: -x 278 in a private mount namespace with an empty tmpfs on
-#   /dev, so there is no /dev/port, port access is refused and nothing can
-#   reach a real port.
+#   /dev and on /proc/sys/dev, so no parallel port is listed, there is no
+#   /dev/port, port access is refused and nothing can reach a real port.
 # /bin/true is counted in the same place as each vusk run. Prints the
 # ratios and fails if either is above 1.2. Run by hand; needs valgrind,
 # and root for the namespace.
@@ -40,12 +40,13 @@ export work
 measure stop-true /bin/true
 measure stop-vusk "$vusk"
 
-# Everything here happens inside the new mount namespace. The test for
-# /dev/port guards the one run that names a mode.
+# Everything here happens inside the new mount namespace. The tests for
+# /dev/port and the port list guard the one run that names a mode.
 unshare --mount -- bash -c '
     set -eu
     mount -t tmpfs vusk-bench-dev /dev
-    [ ! -e /dev/port ]
+    mount -t tmpfs vusk-bench-sysdev /proc/sys/dev
+    [ ! -e /dev/port ] && [ ! -e /proc/sys/dev/parport ]
     measure refused-true /bin/true
     measure refused-vusk "$1" -x 278
 ' vusk-bench "$vusk"

@@ -45,7 +45,12 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "(LPT) port into one of five cable modes: ByteBlasterMV, Xilinx JTAG,"
   "PonyProg, MSP430 JTAG or ARM Wiggler JTAG. It writes the mode's code to"
   "the port's data register and latches it with two writes to the control"
-  "register. It needs direct I/O port access: root or CAP_SYS_RAWIO on Linux.")
+  "register. On Linux it reaches the port through the kernel's parallel-port"
+  "driver (ppdev, /dev/parportN), so it needs no root: a member of group lp"
+  "runs it, under Secure Boot (kernel lockdown) too, once the parport_pc and"
+  "ppdev modules are loaded. Where the driver cannot serve the port it falls"
+  "back to /dev/port, which needs root or CAP_SYS_RAWIO and which lockdown"
+  "refuses.")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 

@@ -19,6 +19,13 @@ needs=(
     "unzip unzip"
 )
 
+# The ppdev stand-in: a FUSE file system built by the test suite.
+needs+=(
+    "/usr/include/fuse3/fuse.h libfuse3-dev"
+    "fusermount3 fuse3"
+    "mountpoint util-linux"
+)
+
 # The Windows cross-build and its tests under wine. wine32 is an i386
 # package: that architecture is enabled below before installing it.
 needs+=(

@@ -1,11 +1,14 @@
 # The real binary on the paths where the command line stops the run:
-# exact output, exit status 0, and /dev/port never opened.
+# exact output, exit status 0, and no port device (/dev/port, /dev/parportN)
+# nor the kernel's list of parallel ports ever opened.
 # Usage: stop_paths.sh PATH_TO_VUSK
 set -u
 vusk=$1
 . "$(dirname "$0")/common.sh"
 
 command -v strace > /dev/null || skip_or_fail "strace is not installed"
+
+port_paths='"(/dev/port|/dev/parport|/proc/sys/dev/parport)'
 
 # stop_case NAME EXPECTED_OUTPUT ARGS...
 stop_case() {
@@ -20,8 +23,8 @@ stop_case() {
     status=$?
     expect_bytes "$name (untraced)" "$work_dir/out" "$expected"
     expect_equal "$name (untraced)" "exit status" 0 "$status"
-    if grep -q '/dev/port' "$work_dir/trace"; then
-        fail "$name: port untouched" "$(grep '/dev/port' "$work_dir/trace")"
+    if grep -qE "$port_paths" "$work_dir/trace"; then
+        fail "$name: port untouched" "$(grep -E "$port_paths" "$work_dir/trace")"
     else
         pass "$name: port untouched"
     fi
