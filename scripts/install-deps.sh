@@ -56,6 +56,21 @@ if [ "${1:-}" != build ]; then
         "/usr/lib/*/libc.a libc6-dev"
     )
 
+    # The kernel test: QEMU boots Debian's kernel (fetched by the test with
+    # apt-get download, never installed) from an initramfs that holds a
+    # static busybox. busybox-static installs /bin/busybox, as the dynamic
+    # busybox does, so its own file list is what tells them apart. The
+    # kernel's modules may come compressed with xz or zstd.
+    needs+=(
+        "qemu-system-x86_64 qemu-system-x86"
+        "/var/lib/dpkg/info/busybox-static.list busybox-static"
+        "cpio cpio"
+        "xz xz-utils"
+        "zstd zstd"
+        "readelf binutils"
+        "apt-get apt"
+    )
+
     # Sanitizer build, fuzzer and static analysis.
     needs+=(
         "clang++ clang"
