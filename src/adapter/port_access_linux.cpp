@@ -175,8 +175,10 @@ bool WriteThroughDriver(std::uint32_t port, unsigned char byte)
         // pin 1, nAutoFd pin 14, nInit pin 16, nSelectIn pin 17) and keeps
         // bit 4 (interrupt enable) and bit 5 (data direction) itself; both
         // of our values leave those two clear. The claim has already put
-        // back the port's saved control value, 0x0C, so the first control
-        // write repeats it, and pin 17 still rises on the last.
+        // back the port's saved control lines, 0x0C in bits 0-3 (the chip
+        // then reads 0x1C while the kernel keeps the interrupt enabled), so
+        // the first control write repeats them, and pin 17 still rises on
+        // the last.
         return ioctl(openPort.file, PPWCONTROL, &byte) == 0;
     }
     return false;
