@@ -214,8 +214,8 @@ show_boot() {
     tail -n 40 "$work_dir/$1.console" | tr -d '\r'
 }
 
-ok_378=$'\nOk open LPT port 378\n\nOk\n'
-ok_278=$'\nOk open LPT port 278\n\nOk\n'
+ok_378="$(ok_output "" 378)"$'\n'
+ok_278="$(ok_output "" 278)"$'\n'
 
 # Through /dev/port the chip sees the run's three writes as made: the mode's
 # code to the data register, then control 0x0C and 0x04.
